@@ -15,6 +15,7 @@ elseif(NOT TARNSCOPE_SANITIZE STREQUAL "")
 endif()
 
 # A GoogleTest executable registered with CTest; Qt widget tests run offscreen.
+# LABELS: qt (needs a QApplication), threads (also run under ThreadSanitizer).
 function(tarnscope_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
@@ -26,6 +27,9 @@ function(tarnscope_test name)
     target_link_libraries(${name} PRIVATE tarnscope_qt_test_main)
   endif()
   target_compile_definitions(${name} PRIVATE TARNSCOPE_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  if("threads" IN_LIST ARG_LABELS)
+    add_dependencies(tarnscope_thread_tests ${name})
+  endif()
   gtest_discover_tests(${name}
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" LABELS "${ARG_LABELS}"
     DISCOVERY_TIMEOUT 60)
