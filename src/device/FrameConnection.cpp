@@ -69,8 +69,7 @@ void FrameLink::ConnectFrame(int total, const std::array<int, KNOWN_FRAME_IDS.si
     if (!WriteWithRetries(BuildIdentifyCommand(nonce), 3, 0)) {
         m_bThreadsRunning = false;
         m_env.clock.sleepMs(10);
-        m_env.prompt.showMessage("Not validate device,plus out device and retry again!", "Failed",
-                                 MessageIcon::Error);
+        m_env.prompt.showMessage("Not validate device,plus out device and retry again!", "Failed", MessageIcon::Error);
         return;
     }
 
@@ -78,8 +77,7 @@ void FrameLink::ConnectFrame(int total, const std::array<int, KNOWN_FRAME_IDS.si
     m_env.clock.sleepMs(300);
     if (!m_bResponseReceived) {
         m_bThreadsRunning = false;
-        m_env.prompt.showMessage("Not validate device,please plus in a validate device.", "Error",
-                                 MessageIcon::Error);
+        m_env.prompt.showMessage("Not validate device,please plus in a validate device.", "Error", MessageIcon::Error);
         m_env.host.quitProgram();
         return;
     }

@@ -18,7 +18,10 @@ constexpr int PAUSED_READ_SLEEP_MS = 50;
 constexpr int FAILED_READ_SLEEP_MS = 10;
 constexpr int CONSUMER_WAIT_MS = 30;
 
-int NextRandom() { return std::rand(); }
+int NextRandom()
+{
+    return std::rand();
+}
 
 std::string ScanTitle(int axis, int scanMode)
 {
@@ -31,8 +34,7 @@ std::string ScanTitle(int axis, int scanMode)
 
 FrameLink::FrameLink(Environment env)
     : m_env(env)
-{
-}
+{ }
 
 FrameLink::~FrameLink()
 {
@@ -132,7 +134,7 @@ void FrameLink::OnIdentify(const ClassifiedReport& answer)
 {
     char status[96];
     std::snprintf(status, sizeof status, "Troubleshooting Tools,Board Size= %d ,Firmware = %d", answer.boardSize,
-                  answer.firmware);
+        answer.firmware);
     PostTitle(status);
     m_boardSize = answer.boardSize;
     m_firmware = answer.firmware;

@@ -21,6 +21,9 @@ struct HidInterfaceInfo {
     std::uint16_t featureReportLength = 0;
 };
 
+// A time-out of all ones waits for ever.
+constexpr std::uint32_t HID_WAIT_FOREVER = 0xFFFFFFFF;
+
 enum class TransferResult { Done, Timeout, Failed, Gone };
 
 // An open interface. read() may run on one thread while write() runs on another.

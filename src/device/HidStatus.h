@@ -16,6 +16,9 @@ enum class HidStatus : std::uint8_t {
     BadReportLengths = 8, // output length below 64, input length above 64 or no input buffers
 };
 
-constexpr int toInt(HidStatus s) { return static_cast<int>(s); }
+constexpr int toInt(HidStatus s)
+{
+    return static_cast<int>(s);
+}
 
 } // namespace tarnscope

@@ -14,7 +14,11 @@
 
 namespace tarnscope {
 
-// How a virtual interface completes one host write.
+// How a virtual interface completes one host write. The peer has seen the
+// report either way. A stalled write holds the writer for the stall time; when
+// the stall outlasts the write time-out the writer is released at the time-out
+// with Timeout, like a pending transfer that was cancelled. Unplugging ends a
+// stall early with Gone.
 struct WriteReply {
     enum class Kind { Accept, Fail, Stall } kind = Kind::Accept;
     std::uint32_t stallMs = 0; // Stall: the write takes this long (past a time-out it answers Timeout)
@@ -48,13 +52,19 @@ public:
     ~VirtualHidBackend() override;
 
     // Adds an interface at the end of the enumeration order; returns its id.
-    int plug(const VirtualInterfaceSpec& spec);
+    int plug(const VirtualInterfaceSpec& setup);
     // Removes it: open connections turn stale, pending and later reads answer Gone.
     void unplug(int interfaceId);
     // Queues one input report for the host. Like hidraw, a full queue drops the
     // oldest report. Returns false when the interface is not present.
     bool pushInput(int interfaceId, std::span<const std::uint8_t> report);
+    // Like pushInput, but waits for room instead of dropping (for loss-free
+    // throughput runs). Returns false when the interface is or becomes absent,
+    // or no room was made within the time-out (HID_WAIT_FOREVER: no limit).
+    bool pushInputWait(int interfaceId, std::span<const std::uint8_t> report, std::uint32_t timeoutMs);
     std::size_t pendingInput(int interfaceId) const;
+    // Reads waiting for input on the interface right now.
+    int waitingReaders(int interfaceId) const;
     // Called (on the plugging thread) after every plug and unplug.
     void setChangeListener(std::function<void()> listener);
     // How many connections are open right now (for leak checks).
