@@ -9,8 +9,7 @@ AutoDiagnosis::AutoDiagnosis(FrameLink& link, TimerService& timers, Clock& clock
     , m_timers(timers)
     , m_clock(clock)
     , m_host(host)
-{
-}
+{ }
 
 void AutoDiagnosis::OnAutoDiagnosis()
 {
