@@ -11,7 +11,7 @@ FrameSession::Options DefaultSessionOptions()
 {
     FrameSession::Options options;
     options.configPath = ConfigFilePath(QCoreApplication::applicationDirPath().toStdString(),
-                                        QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation).toStdString());
+        QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation).toStdString());
     return options;
 }
 

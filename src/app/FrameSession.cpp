@@ -18,8 +18,8 @@ constexpr int LEAVE_DIAGNOSIS_ATTEMPTS = 10;
 
 } // namespace
 
-FrameSession::FrameSession(HidBackend& backend, Clock& clock, UserPrompt& prompt, SessionView& view,
-                           QObject* uiContext, Options options)
+FrameSession::FrameSession(
+    HidBackend& backend, Clock& clock, UserPrompt& prompt, SessionView& view, QObject* uiContext, Options options)
     : m_clock(clock)
     , m_prompt(prompt)
     , m_view(view)
@@ -61,7 +61,8 @@ void FrameSession::Shutdown()
     m_clock.sleepMs(10);
     m_link.StopThreads();
     m_link.ClearPacketQueue();
-    ClearResultsFolder(ResultsFolder());
+    if (!m_options.keepResultsOnExit)
+        ClearResultsFolder(ResultsFolder());
 }
 
 void FrameSession::readConfigFile()
@@ -108,8 +109,7 @@ void FrameSession::diagnosisFinished()
 bool FrameSession::OnAdvanceDiagnosis()
 {
     if (!m_device.IsOpen()) {
-        m_prompt.showMessage("Hardware is not connected,Connect hardware first!", "Warning",
-                             MessageIcon::Information);
+        m_prompt.showMessage("Hardware is not connected,Connect hardware first!", "Warning", MessageIcon::Information);
         return false;
     }
     m_link.m_bPauseReading = false;
@@ -150,8 +150,8 @@ void FrameSession::OnAdvanceNotice(int first, int second)
 
 void FrameSession::BuildAdvanceResult()
 {
-    const auto report = BuildAdvanceReport(m_advanceCounters.snapshot(), m_link.BoardSize(), m_link.SerialIdCopy(),
-                                           m_clock.calendarTime());
+    const auto report = BuildAdvanceReport(
+        m_advanceCounters.snapshot(), m_link.BoardSize(), m_link.SerialIdCopy(), m_clock.calendarTime());
     if (!report) {
         m_prompt.showMessage("Current is not support", "Warning", MessageIcon::Information);
         return;
@@ -161,7 +161,7 @@ void FrameSession::BuildAdvanceResult()
     m_view.setListTexts(report->xListBoxText, report->yListBoxText);
     m_view.setResultText(report->reportText);
     m_prompt.showMessage("Advance Diagnosis complete! Please save and send diagnosis result to us.", "Complete",
-                         MessageIcon::Information);
+        MessageIcon::Information);
 }
 
 SaveOutcome FrameSession::OnSave(const std::optional<std::string>& fixedPath)

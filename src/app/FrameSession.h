@@ -1,6 +1,7 @@
 #pragma once
 
 #include "advance/AdvanceCounters.h"
+#include "advance/AdvanceReport.h"
 #include "app/DiagnosisRecord.h"
 #include "app/QtSeams.h"
 #include "app/SessionView.h"
@@ -8,7 +9,6 @@
 #include "common/UserPrompt.h"
 #include "device/CHIDDevice.h"
 #include "device/FrameLink.h"
-#include "advance/AdvanceReport.h"
 #include "diagnosis/AutoDiagnosis.h"
 #include "results/SaveResults.h"
 #include "troubleshoot/Settings.h"
@@ -30,9 +30,11 @@ public:
     struct Options {
         std::optional<std::string> documentsFolder; // replaces the user's documents folder
         std::string configPath; // Config.dat
+        // The command-line tool leaves the picture it reported in place.
+        bool keepResultsOnExit = false;
     };
-    FrameSession(HidBackend& backend, Clock& clock, UserPrompt& prompt, SessionView& view, QObject* uiContext,
-                 Options options);
+    FrameSession(
+        HidBackend& backend, Clock& clock, UserPrompt& prompt, SessionView& view, QObject* uiContext, Options options);
     ~FrameSession() override;
 
     // Start-up: empty the results folder and connect an attached frame.

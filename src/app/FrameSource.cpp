@@ -7,6 +7,7 @@
 
 #include <QMetaObject>
 #include <QSocketNotifier>
+#include <cstdio>
 
 namespace tarnscope {
 
@@ -53,10 +54,17 @@ std::unique_ptr<FrameSource> FrameSource::CreateVirtual(const Scenario& scenario
 void FrameSource::Start(std::function<void()> onChange)
 {
     m_onChange = std::move(onChange);
+    StartWatching();
+    std::fprintf(stderr, "tarnscope: frame notices from %s\n", SourceName().c_str());
+}
+
+void FrameSource::StartWatching()
+{
     if (m_virtual) {
         // Called on the simulator's thread: hand the notice to the UI thread.
         m_virtual->setChangeListener([this] {
-            QMetaObject::invokeMethod(this, [this] { NoteChange(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this] { NoteChange(); }, Qt::QueuedConnection);
         });
         m_bus->start();
         return;

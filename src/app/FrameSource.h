@@ -37,6 +37,7 @@ public:
 
 private:
     FrameSource();
+    void StartWatching();
     void NoteChange();
 
     std::unique_ptr<HidBackend> m_backend;

@@ -7,8 +7,7 @@ namespace tarnscope {
 
 QtUiThread::QtUiThread(QObject* context)
     : m_context(context)
-{
-}
+{ }
 
 void QtUiThread::post(std::function<void()> task)
 {
@@ -20,8 +19,7 @@ void QtUiThread::post(std::function<void()> task)
 QtTimerService::QtTimerService(std::function<void(int)> onTimeout, QObject* parent)
     : QObject(parent)
     , m_onTimeout(std::move(onTimeout))
-{
-}
+{ }
 
 void QtTimerService::startTimer(int id, int periodMs)
 {

@@ -1,0 +1,55 @@
+#include "app/CTarnscopeApp.h"
+
+#include "app/AppPaths.h"
+#include "app/CTarnscopeDlg.h"
+#include "sim/Scenario.h"
+
+#include <QCommandLineParser>
+#include <cstdio>
+
+namespace tarnscope {
+
+CTarnscopeApp::CTarnscopeApp(int& argc, char** argv)
+    : QApplication(argc, argv)
+{
+    setApplicationName("tarnscope");
+    setApplicationVersion("3.0.2.4");
+}
+
+int CTarnscopeApp::Run()
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        "Diagnosis tool for infrared touch frames. Plug a frame in: the program connects it and runs an automatic "
+        "diagnosis (X then Y scan, about nine seconds), shows the frame's faulty boards, flat cables and LEDs, "
+        "runs the guided touch test (\"Advance Diagnosis\") and saves the results as one .rep archive.");
+    parser.addHelpOption();
+    parser.addVersionOption();
+    QCommandLineOption virtualOption("virtual",
+        "Use the simulated frame of SCENARIO (a JSON file) instead of real devices; \"default\" is the built-in "
+        "scenario (one frame with a few faults).",
+        "SCENARIO");
+    parser.addOption(virtualOption);
+    parser.process(*this);
+
+    std::unique_ptr<FrameSource> source;
+    if (parser.isSet(virtualOption) && parser.value(virtualOption) != "default") {
+        std::string error;
+        const auto scenario = LoadScenarioFile(parser.value(virtualOption).toStdString(), error);
+        if (!scenario) {
+            std::fprintf(stderr, "tarnscope: %s\n", error.c_str());
+            return 64;
+        }
+        source = FrameSource::CreateVirtual(*scenario);
+    } else if (parser.isSet(virtualOption)) {
+        source = FrameSource::CreateVirtual(DefaultScenario());
+    } else {
+        source = FrameSource::CreateHidraw();
+    }
+
+    CTarnscopeDlg dialog(std::move(source), DefaultSessionOptions());
+    dialog.show();
+    return exec();
+}
+
+} // namespace tarnscope
