@@ -23,6 +23,8 @@ diagnose   Waits for one touch frame (real hidraw devices, or the virtual frame
              --json                print one JSON document instead of text
              --dump-state FILE     write the analysis inputs as JSON
              --save FILE.rep       save the results archive, without asking
+           The picture stays in the results folder (Documents/Velmora under the
+           home folder) until the next run or a save empties it.
 analyse    Runs the analysis and the picture on a state written by --dump-state,
            without any device.
 advance    Connects (the automatic diagnosis runs first, as in the window),
@@ -47,7 +49,10 @@ bool ParseSeconds(const std::string& text, double& value)
     return ec == std::errc() && ptr == end && value >= 0;
 }
 
-bool IsOption(const std::string& arg) { return arg.size() > 1 && arg[0] == '-'; }
+bool IsOption(const std::string& arg)
+{
+    return arg.size() > 1 && arg[0] == '-';
+}
 
 } // namespace
 

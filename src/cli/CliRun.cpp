@@ -45,13 +45,20 @@ bool WriteTextFile(const std::string& path, const std::string& text)
     return static_cast<bool>(file.flush());
 }
 
+FrameSession::Options BatchOptions()
+{
+    FrameSession::Options options = DefaultSessionOptions();
+    options.keepResultsOnExit = true;
+    return options;
+}
+
 // A session on a terminal, run until its first automatic diagnosis finishes,
 // the frame refuses, or no frame comes within the wait.
 class BatchSession {
 public:
     BatchSession(const CliOptions& options, FrameSource& source)
         : m_view(options.json)
-        , m_session(source.Backend(), m_clock, m_prompt, m_view, &m_context, DefaultSessionOptions())
+        , m_session(source.Backend(), m_clock, m_prompt, m_view, &m_context, BatchOptions())
     {
         m_session.SetFinishedHandler([this] {
             m_finished = true;

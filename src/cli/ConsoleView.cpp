@@ -27,8 +27,8 @@ void ConsoleView::setListTexts(const std::string& xText, const std::string& yTex
     m_yList = yText;
 }
 
-MessageAnswer ConsolePrompt::showMessage(const std::string& text, const std::string& caption, MessageIcon,
-                                         MessageButtons buttons)
+MessageAnswer ConsolePrompt::showMessage(
+    const std::string& text, const std::string& caption, MessageIcon, MessageButtons buttons)
 {
     ++m_messages;
     m_last = text;

@@ -13,7 +13,9 @@ namespace tarnscope {
 // quiet), everything else is kept for the summary.
 class ConsoleView final : public SessionView {
 public:
-    explicit ConsoleView(bool quiet) : m_quiet(quiet) { }
+    explicit ConsoleView(bool quiet)
+        : m_quiet(quiet)
+    { }
 
     void setTitle(const std::string& title) override;
     void setButtonEnabled(int, bool) override { }
@@ -49,8 +51,8 @@ private:
 // answered with OK, and no file or colour is chosen interactively.
 class ConsolePrompt final : public UserPrompt {
 public:
-    MessageAnswer showMessage(const std::string& text, const std::string& caption, MessageIcon icon,
-                              MessageButtons buttons) override;
+    MessageAnswer showMessage(
+        const std::string& text, const std::string& caption, MessageIcon icon, MessageButtons buttons) override;
     std::optional<std::string> askSaveFileName(const SaveFileRequest&) override { return std::nullopt; }
     std::optional<std::uint32_t> askColour(std::uint32_t) override { return std::nullopt; }
 

@@ -59,8 +59,8 @@ json DiagnosisJson(const DiagnosisRecord& record, const std::string& title)
     doc["badLights"] = { { "x", record.xBadLights.size() }, { "y", record.yBadLights.size() } };
     doc["picture"] = record.picturePath.empty() ? json(nullptr) : json(record.picturePath);
     if (!record.result) {
-        for (const char* key : { "model", "txChainResult", "rxChainResult", "blocks", "problemLeds", "boxes",
-                 "cables", "problemText" })
+        for (const char* key :
+            { "model", "txChainResult", "rxChainResult", "blocks", "problemLeds", "boxes", "cables", "problemText" })
             doc[key] = nullptr;
         return doc;
     }
@@ -70,17 +70,17 @@ json DiagnosisJson(const DiagnosisRecord& record, const std::string& title)
     doc["model"] = { { "nX", nX }, { "nY", nY } };
     doc["txChainResult"] = result.txChainResult;
     doc["rxChainResult"] = result.rxChainResult;
-    doc["blocks"] = { { "emitterX", BlocksJson(result.x.emitter, nX) },
-        { "emitterY", BlocksJson(result.y.emitter, nY) }, { "receiverX", BlocksJson(result.x.receiver, nX) },
-        { "receiverY", BlocksJson(result.y.receiver, nY) } };
+    doc["blocks"]
+        = { { "emitterX", BlocksJson(result.x.emitter, nX) }, { "emitterY", BlocksJson(result.y.emitter, nY) },
+              { "receiverX", BlocksJson(result.x.receiver, nX) }, { "receiverY", BlocksJson(result.y.receiver, nY) } };
     doc["problemLeds"] = { { "emitterX", LedsJson(result.x.emitterProblems) },
         { "emitterY", LedsJson(result.y.emitterProblems) }, { "receiverX", LedsJson(result.x.receiverProblems) },
         { "receiverY", LedsJson(result.y.receiverProblems) } };
     if (record.layout) {
         const PictureLayout& layout = *record.layout;
         doc["boxes"] = { { "x", MarksJson(layout.xBoxes) }, { "y", MarksJson(layout.yBoxes) } };
-        doc["cables"] = { { "emitter", MarksJson(layout.emitterCables) },
-            { "receiver", MarksJson(layout.receiverCables) } };
+        doc["cables"]
+            = { { "emitter", MarksJson(layout.emitterCables) }, { "receiver", MarksJson(layout.receiverCables) } };
         doc["problemText"] = layout.problemText;
     }
     return doc;

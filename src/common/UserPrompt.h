@@ -23,7 +23,7 @@ public:
     virtual ~UserPrompt() = default;
     // A modal message box on the main window. Texts are shown exactly as given.
     virtual MessageAnswer showMessage(const std::string& text, const std::string& caption, MessageIcon icon,
-                                      MessageButtons buttons = MessageButtons::Ok)
+        MessageButtons buttons = MessageButtons::Ok)
         = 0;
     // Save-file dialog that confirms overwriting; nullopt when cancelled.
     virtual std::optional<std::string> askSaveFileName(const SaveFileRequest& request) = 0;
