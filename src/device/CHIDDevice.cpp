@@ -90,6 +90,7 @@ HidStatus CHIDDevice::Open(int index, std::uint16_t vendorId, std::uint16_t prod
     OpenError error = OpenError::None;
     std::unique_ptr<HidConnection> connection = retained ? m_backend.open(*retained, error) : nullptr;
     std::lock_guard lock(m_mutex);
+    m_lastOpenPath = retained ? retained->path : std::string();
     if (!connection) {
         m_lastOpenError = retained ? error : OpenError::None;
         return HidStatus::NoMatch;
@@ -185,6 +186,12 @@ OpenError CHIDDevice::LastOpenError() const
 {
     std::lock_guard lock(m_mutex);
     return m_lastOpenError;
+}
+
+std::string CHIDDevice::LastOpenPath() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_lastOpenPath;
 }
 
 void CHIDDevice::resetLocked()

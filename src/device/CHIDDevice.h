@@ -48,6 +48,8 @@ public:
     // Why the last Open could not open the matching interface it retained;
     // None after a success and when no interface matched at the index.
     OpenError LastOpenError() const;
+    // The path of that interface; empty when nothing matched at the index.
+    std::string LastOpenPath() const;
 
 private:
     // Both below: caller holds m_mutex.
@@ -65,6 +67,7 @@ private:
     std::uint16_t m_outputReportLength = 0;
     std::uint16_t m_inputBufferCount = 0;
     OpenError m_lastOpenError = OpenError::None;
+    std::string m_lastOpenPath;
 
     std::atomic<std::uint32_t> m_readTimeout { HID_WAIT_FOREVER };
     std::atomic<std::uint32_t> m_writeTimeout { HID_WAIT_FOREVER };

@@ -56,7 +56,8 @@ void FrameLink::ConnectFrame(int total, const std::array<int, KNOWN_FRAME_IDS.si
             break;
         }
     }
-    OpenVendorInterface(chosen);
+    std::vector<std::string> denied;
+    OpenVendorInterface(chosen, denied);
 
     m_scanMode = SCAN_MODE_ALL;
     m_bHandshakeDone = false;
@@ -69,7 +70,11 @@ void FrameLink::ConnectFrame(int total, const std::array<int, KNOWN_FRAME_IDS.si
     if (!WriteWithRetries(BuildIdentifyCommand(nonce), 3, 0)) {
         m_bThreadsRunning = false;
         m_env.clock.sleepMs(10);
-        m_env.prompt.showMessage("Not validate device,plus out device and retry again!", "Failed", MessageIcon::Error);
+        if (denied.empty())
+            m_env.prompt.showMessage(
+                "Not validate device,plus out device and retry again!", "Failed", MessageIcon::Error);
+        else
+            m_env.prompt.showMessage(PermissionDeniedMessage(denied), "Error", MessageIcon::Error);
         return;
     }
 
@@ -91,11 +96,25 @@ void FrameLink::ConnectFrame(int total, const std::array<int, KNOWN_FRAME_IDS.si
     m_env.host.runAutoDiagnosis();
 }
 
-bool FrameLink::OpenVendorInterface(const KnownFrameId& id)
+std::string PermissionDeniedMessage(const std::vector<std::string>& nodes)
+{
+    std::string list;
+    for (const std::string& node : nodes)
+        list += (list.empty() ? "" : ", ") + node;
+    return "The touch frame is attached, but this user may not open " + list
+        + ".\n\nThe udev rule 70-tarnscope.rules gives the logged-in user access to the frame. Install the "
+          "tarnscope package, or copy packaging/70-tarnscope.rules to /etc/udev/rules.d/, then run\n"
+          "sudo udevadm control --reload-rules && sudo udevadm trigger\nand plug the frame in again.";
+}
+
+bool FrameLink::OpenVendorInterface(const KnownFrameId& id, std::vector<std::string>& denied)
 {
     for (int index = 0; index < 2; ++index) {
-        if (m_env.device.Open(index, id.vendorId, id.productId) != HidStatus::Success)
+        if (m_env.device.Open(index, id.vendorId, id.productId) != HidStatus::Success) {
+            if (m_env.device.LastOpenError() == OpenError::PermissionDenied)
+                denied.push_back(m_env.device.LastOpenPath());
             continue;
+        }
         m_env.device.SetTimeouts(CONNECTED_TIMEOUT_MS, CONNECTED_TIMEOUT_MS);
         if (m_env.device.OutputReportLength() != 0)
             return true;

@@ -14,11 +14,15 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace tarnscope {
 
 // The title text every status begins with.
 extern const std::string g_titlePrefix;
+
+// What the user is told when the frame's nodes exist but may not be opened.
+std::string PermissionDeniedMessage(const std::vector<std::string>& nodes);
 
 // Main-window buttons the link enables and disables.
 constexpr int BUTTON_AUTO_DIAGNOSIS = 1020;
@@ -128,7 +132,9 @@ private:
     bool WriteWithRetries(const HidReport& report, int attempts, int pauseMs);
     void PostTitle(const std::string& status);
     void ConnectFrame(int total, const std::array<int, KNOWN_FRAME_IDS.size()>& counts);
-    bool OpenVendorInterface(const KnownFrameId& id);
+    // Opens the interface that takes output reports. `denied` gets the nodes
+    // that could not be opened for lack of permission.
+    bool OpenVendorInterface(const KnownFrameId& id, std::vector<std::string>& denied);
 
     Environment m_env;
     std::atomic<bool> m_bThreadsRunning { false };

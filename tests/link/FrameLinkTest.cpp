@@ -153,6 +153,26 @@ TEST_F(FrameLinkTest, AnotherDeviceChangesNothing)
     EXPECT_TRUE(link.ThreadsRunning());
 }
 
+TEST_F(FrameLinkTest, FrameThatMayNotBeOpenedNamesItsNodesAndTheUdevRule)
+{
+    SetUpFrames({});
+    for (std::uint16_t output : { 0, 64 })
+        backend.plug({ .vendorId = 0xA3F0,
+            .productId = 0xD400,
+            .outputReportLength = output,
+            .openError = OpenError::PermissionDenied,
+            .peer = nullptr });
+    link.OnDeviceChange();
+    ASSERT_EQ(prompt.messages.size(), 1u);
+    EXPECT_EQ(prompt.messages[0].rfind(
+                  "Error: The touch frame is attached, but this user may not open virtual:1, virtual:2.", 0),
+        0u)
+        << prompt.messages[0];
+    EXPECT_NE(prompt.messages[0].find("70-tarnscope.rules"), std::string::npos);
+    EXPECT_NE(prompt.messages[0].find("udevadm control --reload-rules"), std::string::npos);
+    EXPECT_EQ(host.autoDiagnosisRuns, 0);
+}
+
 TEST_F(FrameLinkTest, SilentFrameEndsTheProgram)
 {
     FrameSpec silent = Frame("A");
