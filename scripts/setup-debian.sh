@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev libgl-dev
     libudev-dev libminizip-dev zlib1g-dev
     libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
-    fonts-liberation
+    fonts-liberation fonts-wqy-microhei
     unzip python3 clang-format
 )
 
