@@ -32,6 +32,9 @@ CTarnscopeDlg::CTarnscopeDlg(std::unique_ptr<FrameSource> source, FrameSession::
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         m_resultDlg->setGeometry(QRect(QPoint(0, 0), screen->size()));
     m_resultDlg->hide();
+
+    m_keys = std::make_unique<KeyboardCommands>(
+        *this, *m_session, std::make_unique<QtTroubleshootDialogs>(*this, m_prompt));
 }
 
 CTarnscopeDlg::~CTarnscopeDlg()

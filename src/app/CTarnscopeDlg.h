@@ -5,6 +5,7 @@
 #include "app/MainDialogForm.h"
 #include "app/QtUserPrompt.h"
 #include "app/SessionView.h"
+#include "troubleshoot/KeyboardCommands.h"
 
 #include <QDialog>
 #include <QIcon>
@@ -29,6 +30,7 @@ public:
     MainDialogForm& Form() { return m_form; }
     CShowResultDialog* ResultView() const { return m_resultDlg; }
     CAdvanceDialog* AdvanceScreen() const { return m_advanceDlg; }
+    KeyboardCommands& Keys() { return *m_keys; }
 
     // SessionView.
     void setTitle(const std::string& title) override;
@@ -63,6 +65,7 @@ private:
     std::string m_xListText; // as set, with its "\r\n" line breaks, for the log
     std::string m_yListText;
     bool m_closing = false;
+    std::unique_ptr<KeyboardCommands> m_keys;
 };
 
 } // namespace tarnscope

@@ -74,6 +74,23 @@ void FrameSession::readConfigFile()
     }
 }
 
+void FrameSession::ApplySettings(const DiagnosisSettings& settings, int clientHeight)
+{
+    m_settings = settings;
+    m_signalView.m_lowColour = settings.lowColour;
+    m_signalView.m_highColour = settings.highColour;
+    m_signalView.m_differenceRange = settings.differenceRange;
+    WriteConfigFile(m_options.configPath, m_settings);
+    if (m_bSignalViewOn)
+        ResetSignalView(clientHeight);
+}
+
+void FrameSession::ResetSignalView(int clientHeight)
+{
+    m_signalView.Clear();
+    m_signalView.ScrollToItem(m_settings.lightRangeIndex, clientHeight);
+}
+
 void FrameSession::applyScanThresholds(int axis)
 {
     const bool x = axis == SCAN_AXIS_X;

@@ -78,6 +78,18 @@ public:
     void SetFinishedHandler(std::function<void()> handler) { m_finished = std::move(handler); }
     const std::optional<AdvanceReport>& LastAdvanceReport() const { return m_lastAdvanceReport; }
 
+    Clock& SessionClock() { return m_clock; }
+    // The settings dialog ended with OK: the values go live and into
+    // Config.dat. The view's thresholds wait for the next scan start.
+    void ApplySettings(const DiagnosisSettings& settings, int clientHeight);
+    // Clears the live view and positions it on the light range again.
+    void ResetSignalView(int clientHeight);
+
+    // Window state of the troubleshooting keys: whether the live view is
+    // shown, and the buffer the mode key zeroes.
+    bool m_bSignalViewOn = false;
+    std::array<std::uint8_t, 2048> m_iModeBuffer {};
+
 private:
     void TallyAdvance(const HidReport& report);
     void BuildAdvanceResult();

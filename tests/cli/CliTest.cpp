@@ -69,6 +69,11 @@ struct ChainCase {
     int exitCode;
 };
 
+void PrintTo(const ChainCase& c, std::ostream* out)
+{
+    *out << c.scenario;
+}
+
 class DiagnoseScenario : public ::testing::TestWithParam<ChainCase> { };
 
 TEST_P(DiagnoseScenario, GivesTheChainResultsOfItsFaults)
