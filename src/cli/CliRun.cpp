@@ -114,9 +114,9 @@ int ReportNoDiagnosis(BatchSession& batch, double waitSeconds)
     return EXIT_NO_DIAGNOSIS;
 }
 
-} // namespace
-
-int RunDiagnose(const CliOptions& options)
+// Connects one frame and runs its first automatic diagnosis (as the window
+// does after every connection), then `next`.
+int RunAfterDiagnosis(const CliOptions& options, const std::function<int(BatchSession&)>& next)
 {
     std::string error;
     auto source = MakeSource(options, error);
@@ -127,7 +127,11 @@ int RunDiagnose(const CliOptions& options)
     BatchSession batch(options, *source);
     if (!batch.RunDiagnosis(options.waitSeconds) || !batch.Session().LastDiagnosis())
         return ReportNoDiagnosis(batch, options.waitSeconds);
+    return next(batch);
+}
 
+int ReportDiagnosis(const CliOptions& options, BatchSession& batch)
+{
     const DiagnosisRecord& record = *batch.Session().LastDiagnosis();
     if (options.dumpStatePath && !WriteTextFile(*options.dumpStatePath, StateJson(record).dump(2) + "\n"))
         std::fprintf(stderr, "tarnscope-cli: cannot write %s\n", options.dumpStatePath->c_str());
@@ -155,6 +159,35 @@ int RunDiagnose(const CliOptions& options)
     if (saveFailed)
         return EXIT_SAVE_FAILED;
     return DiagnosisFoundProblems(record) ? EXIT_PROBLEMS_FOUND : EXIT_NOTHING_FOUND;
+}
+
+int RunAdvancePasses(const CliOptions& options, BatchSession& batch)
+{
+    FrameSession& session = batch.Session();
+    if (!session.OnAdvanceDiagnosis())
+        return EXIT_NO_DIAGNOSIS;
+    for (int axis : options.passes) {
+        session.OnAdvanceNotice(axis, 0);
+        batch.RunFor(options.passSeconds);
+    }
+    session.OnAdvanceNotice(0, 1);
+    const auto& report = session.LastAdvanceReport();
+    if (!report)
+        return EXIT_NO_DIAGNOSIS;
+    if (options.json)
+        std::printf("%s\n", AdvanceJson(*report).dump(2).c_str());
+    else
+        std::printf("%s\n", WithoutCarriageReturns(report->reportText).c_str());
+    const bool found = !report->missingX.empty() || !report->missingY.empty() || !report->interferenceX.empty()
+        || !report->interferenceY.empty();
+    return found ? EXIT_PROBLEMS_FOUND : EXIT_NOTHING_FOUND;
+}
+
+} // namespace
+
+int RunDiagnose(const CliOptions& options)
+{
+    return RunAfterDiagnosis(options, [&](BatchSession& batch) { return ReportDiagnosis(options, batch); });
 }
 
 int RunAnalyse(const CliOptions& options)
@@ -187,34 +220,7 @@ int RunAnalyse(const CliOptions& options)
 
 int RunAdvance(const CliOptions& options)
 {
-    std::string error;
-    auto source = MakeSource(options, error);
-    if (!source) {
-        std::fprintf(stderr, "tarnscope-cli: %s\n", error.c_str());
-        return EXIT_USAGE;
-    }
-    BatchSession batch(options, *source);
-    if (!batch.RunDiagnosis(options.waitSeconds))
-        return ReportNoDiagnosis(batch, options.waitSeconds);
-
-    FrameSession& session = batch.Session();
-    if (!session.OnAdvanceDiagnosis())
-        return EXIT_NO_DIAGNOSIS;
-    for (int axis : options.passes) {
-        session.OnAdvanceNotice(axis, 0);
-        batch.RunFor(options.passSeconds);
-    }
-    session.OnAdvanceNotice(0, 1);
-    const auto& report = session.LastAdvanceReport();
-    if (!report)
-        return EXIT_NO_DIAGNOSIS;
-    if (options.json)
-        std::printf("%s\n", AdvanceJson(*report).dump(2).c_str());
-    else
-        std::printf("%s\n", WithoutCarriageReturns(report->reportText).c_str());
-    const bool found = !report->missingX.empty() || !report->missingY.empty() || !report->interferenceX.empty()
-        || !report->interferenceY.empty();
-    return found ? EXIT_PROBLEMS_FOUND : EXIT_NOTHING_FOUND;
+    return RunAfterDiagnosis(options, [&](BatchSession& batch) { return RunAdvancePasses(options, batch); });
 }
 
 } // namespace tarnscope

@@ -68,6 +68,20 @@ std::string InFolder(const std::string& folder)
     return folder.empty() ? CONFIG_FILE_NAME : folder + "/" + CONFIG_FILE_NAME;
 }
 
+// The stored values in file order.
+template<typename Settings, typename Visit> void ForEachStoredField(Settings& settings, Visit&& visit)
+{
+    visit(settings.xLowThreshold);
+    visit(settings.xHighThreshold);
+    visit(settings.yLowThreshold);
+    visit(settings.yHighThreshold);
+    visit(settings.changeDelta);
+    visit(settings.differenceRange);
+    visit(settings.lowColour);
+    visit(settings.highColour);
+    visit(settings.lightRangeIndex);
+}
+
 } // namespace
 
 ConfigBytes SerializeConfig(const DiagnosisSettings& settings)
@@ -75,15 +89,7 @@ ConfigBytes SerializeConfig(const DiagnosisSettings& settings)
     ConfigBytes bytes {};
     std::copy(CONFIG_HEADER.begin(), CONFIG_HEADER.end(), bytes.begin());
     FieldWriter writer(bytes);
-    writer.put(settings.xLowThreshold);
-    writer.put(settings.xHighThreshold);
-    writer.put(settings.yLowThreshold);
-    writer.put(settings.yHighThreshold);
-    writer.put(settings.changeDelta);
-    writer.put(settings.differenceRange);
-    writer.put(settings.lowColour);
-    writer.put(settings.highColour);
-    writer.put(settings.lightRangeIndex);
+    ForEachStoredField(settings, [&](const auto& value) { writer.put(value); });
     return bytes;
 }
 
@@ -93,15 +99,7 @@ bool ApplyConfigBytes(std::span<const std::uint8_t> bytes, DiagnosisSettings& se
         || !std::equal(CONFIG_HEADER.begin(), CONFIG_HEADER.begin() + CHECKED_HEADER_SIZE, bytes.begin()))
         return false;
     FieldReader reader(bytes);
-    reader.take(settings.xLowThreshold);
-    reader.take(settings.xHighThreshold);
-    reader.take(settings.yLowThreshold);
-    reader.take(settings.yHighThreshold);
-    reader.take(settings.changeDelta);
-    reader.take(settings.differenceRange);
-    reader.take(settings.lowColour);
-    reader.take(settings.highColour);
-    reader.take(settings.lightRangeIndex);
+    ForEachStoredField(settings, [&](auto& value) { reader.take(value); });
     return true;
 }
 
