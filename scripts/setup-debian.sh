@@ -9,7 +9,7 @@ packages=(
     libudev-dev libminizip-dev zlib1g-dev
     libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
     fonts-liberation fonts-wqy-microhei
-    unzip python3 clang-format
+    unzip python3 clang-format desktop-file-utils
 )
 
 missing=()

@@ -14,6 +14,8 @@ CTarnscopeApp::CTarnscopeApp(int& argc, char** argv)
 {
     setApplicationName("tarnscope");
     setApplicationVersion("3.0.2.4");
+    // Lets Wayland desktops match the window with tarnscope.desktop and its icon.
+    setDesktopFileName("tarnscope");
 }
 
 int CTarnscopeApp::Run()

@@ -124,7 +124,10 @@ bool ReadConfigFile(const std::string& path, DiagnosisSettings& settings)
 
 std::string ConfigFilePath(const std::string& executableDir, const std::string& userConfigDir)
 {
-    if (IsWritableFolder(executableDir))
+    // An installed program's folder is writable for root only; settings
+    // written there would outlive the package.
+    const bool installed = executableDir == "/usr" || executableDir.starts_with("/usr/");
+    if (!installed && IsWritableFolder(executableDir))
         return InFolder(executableDir);
     std::error_code ignored; // a folder that cannot be made shows up as a failed write later
     std::filesystem::create_directories(userConfigDir, ignored);

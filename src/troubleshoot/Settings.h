@@ -38,8 +38,9 @@ bool ApplyConfigBytes(std::span<const std::uint8_t> bytes, DiagnosisSettings& se
 bool WriteConfigFile(const std::string& path, const DiagnosisSettings& settings);
 bool ReadConfigFile(const std::string& path, DiagnosisSettings& settings);
 
-// "<executableDir>/Config.dat" when that folder is writable (a portable
-// install), otherwise "<userConfigDir>/Config.dat", creating the folder.
+// "<executableDir>/Config.dat" when that folder is writable and not under
+// /usr (a portable install), otherwise "<userConfigDir>/Config.dat", creating
+// the folder.
 std::string ConfigFilePath(const std::string& executableDir, const std::string& userConfigDir);
 
 } // namespace tarnscope

@@ -168,7 +168,7 @@ TEST_F(ConfigFileTest, PrefersAWritableExecutableFolder)
 
     const fs::path plainFile = m_dir / "not-a-folder";
     std::ofstream(plainFile) << "x";
-    for (const fs::path& unusable : { m_dir / "missing", plainFile }) {
+    for (const fs::path& unusable : { m_dir / "missing", plainFile, fs::path("/usr/bin") }) {
         EXPECT_EQ(ConfigFilePath(unusable.string(), userDir.string()), (userDir / "Config.dat").string());
         EXPECT_TRUE(fs::is_directory(userDir));
     }
