@@ -48,6 +48,7 @@ bool FrameLink::StartThreads()
         return false;
     if (m_worker.joinable())
         m_worker.join();
+    ++m_workerGeneration;
     m_worker = std::thread(&FrameLink::WorkerMain, this);
     return true;
 }
@@ -251,7 +252,10 @@ void FrameLink::SetAdvanceHandler(std::function<void(const HidReport&)> handler)
 
 void FrameLink::PostTitle(const std::string& status)
 {
-    m_env.ui.post([this, title = g_titlePrefix + status] { m_env.host.setTitle(title); });
+    m_env.ui.post([this, title = g_titlePrefix + status, generation = m_workerGeneration.load()] {
+        if (m_bThreadsRunning && generation == m_workerGeneration)
+            m_env.host.setTitle(title);
+    });
 }
 
 bool FrameLink::WriteWithRetries(const HidReport& report, int attempts, int pauseMs)

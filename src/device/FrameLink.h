@@ -138,6 +138,9 @@ private:
 
     Environment m_env;
     std::atomic<bool> m_bThreadsRunning { false };
+    // Counts worker starts, so a title posted by a worker that has since been
+    // stopped is dropped instead of overwriting a newer one.
+    std::atomic<unsigned> m_workerGeneration { 0 };
     std::atomic<bool> m_bAdvanceActive { false };
     std::atomic<int> m_boardSize { 0 };
     std::atomic<int> m_firmware { 0 };
