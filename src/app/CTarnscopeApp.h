@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <chrono>
 
 namespace tarnscope {
 
@@ -9,7 +10,8 @@ class CTarnscopeApp final : public QApplication {
 public:
     CTarnscopeApp(int& argc, char** argv);
     // Parses the command line, runs the main window and returns the exit code.
-    int Run();
+    // `started` is when the process began, for the start-up measurement.
+    int Run(std::chrono::steady_clock::time_point started);
 };
 
 } // namespace tarnscope

@@ -73,8 +73,10 @@ void CTarnscopeDlg::setProgress(int position)
 
 void CTarnscopeDlg::quitProgram()
 {
-    // Queued, so it also ends a program whose event loop has not started yet.
-    QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
+    // Queued, so it also ends a program whose event loop has not started yet;
+    // exit, not quit, which would close the window through the save question.
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 }
 
 void CTarnscopeDlg::showDiagnosisPicture(const QImage& picture, bool maximised)

@@ -1,11 +1,13 @@
 #include "app/CTarnscopeApp.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
 
 int main(int argc, char** argv)
 {
+    const auto started = std::chrono::steady_clock::now();
     const bool hasDisplay = std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY") || std::getenv("QT_QPA_PLATFORM");
     if (!hasDisplay) {
         const bool textOnly
@@ -20,5 +22,5 @@ int main(int argc, char** argv)
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
     tarnscope::CTarnscopeApp app(argc, argv);
-    return app.Run();
+    return app.Run(started);
 }
