@@ -56,8 +56,6 @@ public:
     SignalView& View() { return m_signalView; }
     DiagnosisSettings& Settings() { return m_settings; }
     const std::optional<DiagnosisRecord>& LastDiagnosis() const { return m_lastDiagnosis; }
-    const std::string& AdvanceLog() const { return m_advanceLog; }
-    AdvanceSnapshot AdvanceCountersSnapshot() const { return m_advanceCounters.snapshot(); }
     bool Saved() const { return m_bSaved; }
     std::string ResultsFolder() const;
 

@@ -31,7 +31,6 @@ MessageAnswer ConsolePrompt::showMessage(
     const std::string& text, const std::string& caption, MessageIcon, MessageButtons buttons)
 {
     ++m_messages;
-    m_last = text;
     std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
     return buttons == MessageButtons::YesNoCancel ? MessageAnswer::Cancel : MessageAnswer::Ok;
 }

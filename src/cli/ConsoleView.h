@@ -3,7 +3,6 @@
 #include "app/SessionView.h"
 #include "common/UserPrompt.h"
 
-#include <atomic>
 #include <functional>
 #include <string>
 
@@ -23,13 +22,13 @@ public:
     void setProgress(int position) override { m_progress = position; }
     void quitProgram() override;
     void showDiagnosisPicture(const QImage&, bool) override { }
-    void setResultText(const std::string& text) override { m_resultText = text; }
+    void setResultText(const std::string&) override { }
     void setListTexts(const std::string& xText, const std::string& yText) override;
     std::string listText(int listId) const override { return listId == LIST_X ? m_xList : m_yList; }
     void showAdvanceScreen() override { }
     int screenWidth() const override { return 1920; }
     int screenHeight() const override { return 1080; }
-    void showCurrentPos(int) override { ++m_positionsShown; }
+    void showCurrentPos(int) override { }
 
     const std::string& LastTitle() const { return m_title; }
     bool QuitRequested() const { return m_quit; }
@@ -40,10 +39,8 @@ private:
     std::string m_title;
     int m_progress = 0;
     bool m_quit = false;
-    std::string m_resultText;
     std::string m_xList;
     std::string m_yList;
-    std::atomic<int> m_positionsShown { 0 };
     std::function<void()> m_onQuit;
 };
 
@@ -57,11 +54,9 @@ public:
     std::optional<std::uint32_t> askColour(std::uint32_t) override { return std::nullopt; }
 
     int MessageCount() const { return m_messages; }
-    const std::string& LastMessage() const { return m_last; }
 
 private:
     int m_messages = 0;
-    std::string m_last;
 };
 
 } // namespace tarnscope
