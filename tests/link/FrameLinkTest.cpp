@@ -24,7 +24,7 @@ FrameSpec Frame(const std::string& name, InterfaceLayout layout = InterfaceLayou
 }
 
 // A link over simulated frames that the test plugs by hand.
-class FrameLinkTest : public ::testing::Test {
+class FrameLinkTest : public ::testing::Test, protected SimulatedLink {
 protected:
     void SetUpFrames(std::vector<FrameSpec> frames)
     {
@@ -46,16 +46,6 @@ protected:
         ui.drain();
     }
     bool Connected() const { return host.autoDiagnosisRuns > 0 && link.LastDeviceCount() == 2; }
-
-    VirtualHidBackend backend;
-    std::unique_ptr<VirtualFrameBus> bus;
-    CHIDDevice device { backend };
-    SteadyClock clock;
-    QueuedUiThread ui;
-    RecordingTimers timers;
-    RecordingPrompt prompt;
-    RecordingHost host;
-    FrameLink link { { device, clock, ui, timers, prompt, host } };
 };
 
 TEST_F(FrameLinkTest, ConnectsAnAttachedFrameAndShakesHands)

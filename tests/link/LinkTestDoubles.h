@@ -3,7 +3,10 @@
 // Test doubles for the seams around the device link.
 #include "common/UiThread.h"
 #include "common/UserPrompt.h"
+#include "device/CHIDDevice.h"
 #include "device/FrameLink.h"
+#include "device/VirtualHidBackend.h"
+#include "sim/VirtualFrameBus.h"
 
 #include <chrono>
 #include <deque>
@@ -76,6 +79,19 @@ public:
     std::map<int, bool> buttons;
     bool quit = false;
     int autoDiagnosisRuns = 0;
+};
+
+// A link over simulated frames with recording seams; the test plays the UI thread.
+struct SimulatedLink {
+    VirtualHidBackend backend;
+    std::unique_ptr<VirtualFrameBus> bus;
+    CHIDDevice device { backend };
+    SteadyClock clock;
+    QueuedUiThread ui;
+    RecordingTimers timers;
+    RecordingPrompt prompt;
+    RecordingHost host;
+    FrameLink link { { device, clock, ui, timers, prompt, host } };
 };
 
 // Runs posted UI work until `done` holds or the time is up.

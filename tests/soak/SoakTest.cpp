@@ -86,7 +86,7 @@ private:
 enum class Unplug { MidScan, DuringConnection, InAdvanceMode };
 constexpr std::array<Unplug, 3> CYCLE_KINDS { Unplug::MidScan, Unplug::DuringConnection, Unplug::InAdvanceMode };
 
-class SoakTest : public ::testing::Test {
+class SoakTest : public ::testing::Test, protected SimulatedLink {
 protected:
     void SetUp() override
     {
@@ -162,15 +162,6 @@ protected:
         EXPECT_EQ(host.title, DISCONNECTED);
     }
 
-    VirtualHidBackend backend;
-    std::unique_ptr<VirtualFrameBus> bus;
-    CHIDDevice device { backend };
-    SteadyClock clock;
-    QueuedUiThread ui;
-    RecordingTimers timers;
-    RecordingPrompt prompt;
-    RecordingHost host;
-    FrameLink link { { device, clock, ui, timers, prompt, host } };
     std::atomic<int> advanceReports { 0 };
 };
 
