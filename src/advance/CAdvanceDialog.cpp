@@ -1,6 +1,7 @@
 #include "advance/CAdvanceDialog.h"
 
 #include "app/DialogUnits.h"
+#include "diagnosis/PictureRenderer.h"
 
 #include <QKeyEvent>
 #include <QPainter>
@@ -45,13 +46,6 @@ constexpr QRect POSITION_AREA(0, 0, 300, 70);
 constexpr int COUNTDOWN_HALF_SIDE = 50;
 constexpr int POSITION_FONT_POINTS = 20;
 constexpr int COUNTDOWN_FONT_POINTS = 72;
-
-QFont ArialFont(int points)
-{
-    QFont font(QStringLiteral("Arial"), points);
-    font.setStyleHint(QFont::SansSerif);
-    return font;
-}
 
 bool IsEnterKey(const QEvent* event)
 {

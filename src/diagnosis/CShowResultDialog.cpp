@@ -1,6 +1,7 @@
 #include "diagnosis/CShowResultDialog.h"
 
 #include "app/DialogUnits.h"
+#include "diagnosis/PictureRenderer.h"
 
 #include <QCloseEvent>
 #include <QPainter>
@@ -34,13 +35,6 @@ constexpr int TEXT_FONT_POINTS = 11;
 
 constexpr int DESIGN_WIDTH_DU = 316;
 constexpr int DESIGN_HEIGHT_DU = 183;
-
-QFont ArialFont(int points)
-{
-    QFont font(QStringLiteral("Arial"), points);
-    font.setStyleHint(QFont::SansSerif);
-    return font;
-}
 
 // A line break is CR LF, LF or a lone CR.
 QString WithLineFeeds(QString text)

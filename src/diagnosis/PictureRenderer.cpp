@@ -17,9 +17,7 @@ constexpr int PNG_QUALITY = 80;
 
 QFont PictureFont()
 {
-    QFont font(QStringLiteral("Arial"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSize(10);
+    QFont font = ArialFont(10);
     font.setBold(true);
     return font;
 }
@@ -78,6 +76,13 @@ void Draw(QPainter& painter, const DrawOp& op)
 }
 
 } // namespace
+
+QFont ArialFont(int points)
+{
+    QFont font(QStringLiteral("Arial"), points);
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
 
 QImage RenderPicture(const PictureLayout& layout)
 {

@@ -2,10 +2,14 @@
 
 #include "diagnosis/PictureLayout.h"
 
+#include <QFont>
 #include <QImage>
 #include <string>
 
 namespace tarnscope {
+
+// Arial, or the generic sans-serif face where Arial is missing.
+QFont ArialFont(int points);
 
 // Paints the layout's operations on a white ARGB32 canvas of its size.
 QImage RenderPicture(const PictureLayout& layout);
